@@ -1,0 +1,23 @@
+#pragma once
+
+namespace sowmere::ui {
+
+// The single thread's way of staying responsive during long work.
+class EventPump {
+public:
+    virtual ~EventPump() = default;
+    // Lets every pending window event run to completion, then returns.
+    virtual void processPendingEvents() = 0;
+    // 0 or less: returns at once. Otherwise keeps window events running until the millisecond
+    // tick has passed the tick at the call plus ms; nothing shortens the wait.
+    virtual void delayWithEvents(int ms) = 0;
+};
+
+// The real pump over the toolkit's event loop; sleeps between events instead of spinning.
+class ToolkitEventPump final : public EventPump {
+public:
+    void processPendingEvents() override;
+    void delayWithEvents(int ms) override;
+};
+
+}  // namespace sowmere::ui

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/PageSource.h"
+
+namespace sowmere::testing {
+
+// The maker's server for the start-up checks: each file answers from its own script, one entry
+// per request (nullopt: the request fails); once a script has run out the file fails.
+class MakerFixture : public ::testing::Test {
+protected:
+    using Script = std::vector<std::optional<std::string>>;
+
+    void serveUpdate(Script script) {
+        m_pages.update = {script.begin(), script.end()};
+        m_pages.updateCount = 0;
+    }
+    void serveAnnouncement(Script script) {
+        m_pages.announcement = {script.begin(), script.end()};
+        m_pages.announcementCount = 0;
+    }
+    int updateRequests() const { return m_pages.updateCount; }
+    int announcementRequests() const { return m_pages.announcementCount; }
+    std::string lastUpdatePath() const { return m_pages.lastUpdate; }
+    std::string lastAnnouncementPath() const { return m_pages.lastAnnouncement; }
+
+    net::PageSource& pages() { return m_pages; }
+    std::string serverAddress() const { return "http://maker.test"; }
+
+private:
+    struct Pages final : net::PageSource {
+        std::deque<std::optional<std::string>> update, announcement;
+        int updateCount = 0, announcementCount = 0;
+        std::string lastUpdate, lastAnnouncement;
+        net::Text fetchText(std::string_view url) override {
+            std::string path(url.substr(std::string_view("http://maker.test").size()));
+            std::string escaped;
+            for (char c : path) escaped += c == ' ' ? std::string("%20") : std::string(1, c);
+            auto next = [](std::deque<std::optional<std::string>>& q) -> std::string {
+                if (q.empty()) return {};
+                auto v = q.front();
+                q.pop_front();
+                return v.value_or("");
+            };
+            if (escaped.find("gx.txt") != std::string::npos) {
+                ++updateCount;
+                lastUpdate = escaped;
+                return next(update);
+            }
+            ++announcementCount;
+            lastAnnouncement = escaped;
+            return next(announcement);
+        }
+        net::Text fetchPage(std::string_view) override { return {}; }
+    } m_pages;
+};
+
+}  // namespace sowmere::testing

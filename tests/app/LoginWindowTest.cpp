@@ -34,7 +34,7 @@ protected:
         pump.onEveryCall = [](const testing::FakeEventPump::Call&) {
             QCoreApplication::processEvents();
         };
-        serveUpdate({gbk(u8"〖最新版本：Sowmere0512〗")});
+        serveUpdate({}, gbk(u8"〖最新版本：Sowmere0512〗"));
     }
 
     LoginWindow& makeWindow() {

@@ -24,8 +24,9 @@ protected:
         m_pages.updateThen = std::move(then);
         m_pages.updateCount = 0;
     }
-    void serveAnnouncement(Script script) {
+    void serveAnnouncement(Script script, std::optional<std::string> then = std::nullopt) {
         m_pages.announcement = {script.begin(), script.end()};
+        m_pages.announcementThen = std::move(then);
         m_pages.announcementCount = 0;
     }
     int updateRequests() const { return m_pages.updateCount; }
@@ -39,7 +40,7 @@ protected:
 private:
     struct Pages final : net::PageSource {
         std::deque<std::optional<std::string>> update, announcement;
-        std::optional<std::string> updateThen;
+        std::optional<std::string> updateThen, announcementThen;
         int updateCount = 0, announcementCount = 0;
         std::string lastUpdate, lastAnnouncement;
         net::Text fetchText(std::string_view url) override {
@@ -60,7 +61,7 @@ private:
             }
             ++announcementCount;
             lastAnnouncement = escaped;
-            return next(announcement);
+            return next(announcement, announcementThen);
         }
         net::Text fetchPage(std::string_view) override { return {}; }
     } m_pages;

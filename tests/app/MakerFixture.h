@@ -2,69 +2,103 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
+#include <mutex>
 #include <optional>
 #include <string>
-#include <string_view>
+#include <utility>
 #include <vector>
 
-#include "net/PageSource.h"
+#include "net/PageFetcher.h"
+#include "support/HttpTestServer.h"
 
 namespace sowmere::testing {
 
-// The maker's server for the start-up checks: each file answers from its own script, one entry
-// per request (nullopt: the request fails); once a script has run out, every further request
-// gets `then`.
+// The maker's server on loopback, reached through the program's page fetcher. Each file
+// answers from its own script, one entry per request (nullopt: the connection closes without
+// an answer, so the fetch gives nothing); once a script has run out every further request gets
+// `then`.
 class MakerFixture : public ::testing::Test {
 protected:
     using Script = std::vector<std::optional<std::string>>;
 
+    static constexpr const char* kUpdatePath = "/fb%20s,e,v,sen/qelvo/gx.txt";
+    static constexpr const char* kAnnouncementPath = "/fb%20s,e,v,sen/gegz.txt";
+
+    MakerFixture() {
+        // Straight to the loopback server, whatever proxy the environment names.
+        for (const char* name : kProxyVariables) {
+            if (const char* value = std::getenv(name)) m_savedEnvironment.emplace_back(name, value);
+            unsetenv(name);
+        }
+        m_server.route("", kUpdatePath, [this](const HttpRequest&) { return answer(m_update); });
+        m_server.route("", kAnnouncementPath,
+                       [this](const HttpRequest&) { return answer(m_announcement); });
+    }
+    ~MakerFixture() override {
+        for (const auto& [name, value] : m_savedEnvironment) setenv(name.c_str(), value.c_str(), 1);
+    }
+
     void serveUpdate(Script script, std::optional<std::string> then = std::nullopt) {
-        m_pages.update = {script.begin(), script.end()};
-        m_pages.updateThen = std::move(then);
-        m_pages.updateCount = 0;
+        m_update.set(std::move(script), std::move(then));
     }
     void serveAnnouncement(Script script, std::optional<std::string> then = std::nullopt) {
-        m_pages.announcement = {script.begin(), script.end()};
-        m_pages.announcementThen = std::move(then);
-        m_pages.announcementCount = 0;
+        m_announcement.set(std::move(script), std::move(then));
     }
-    int updateRequests() const { return m_pages.updateCount; }
-    int announcementRequests() const { return m_pages.announcementCount; }
-    std::string lastUpdatePath() const { return m_pages.lastUpdate; }
-    std::string lastAnnouncementPath() const { return m_pages.lastAnnouncement; }
+    int updateRequests() const { return requestsFor(kUpdatePath); }
+    int announcementRequests() const { return requestsFor(kAnnouncementPath); }
 
-    net::PageSource& pages() { return m_pages; }
-    std::string serverAddress() const { return "http://maker.test"; }
+    net::PageSource& pages() { return m_fetcher; }
+    // What the program would name as "http://" and the maker's host.
+    std::string serverAddress() const { return m_server.origin(); }
+    HttpTestServer& server() { return m_server; }
 
 private:
-    struct Pages final : net::PageSource {
-        std::deque<std::optional<std::string>> update, announcement;
-        std::optional<std::string> updateThen, announcementThen;
-        int updateCount = 0, announcementCount = 0;
-        std::string lastUpdate, lastAnnouncement;
-        net::Text fetchText(std::string_view url) override {
-            std::string path(url.substr(std::string_view("http://maker.test").size()));
-            std::string escaped;
-            for (char c : path) escaped += c == ' ' ? std::string("%20") : std::string(1, c);
-            auto next = [](std::deque<std::optional<std::string>>& q,
-                           const std::optional<std::string>& then = {}) -> std::string {
-                if (q.empty()) return then.value_or("");
-                auto v = q.front();
-                q.pop_front();
-                return v.value_or("");
-            };
-            if (escaped.find("gx.txt") != std::string::npos) {
-                ++updateCount;
-                lastUpdate = escaped;
-                return next(update, updateThen);
-            }
-            ++announcementCount;
-            lastAnnouncement = escaped;
-            return next(announcement, announcementThen);
+    static constexpr const char* kProxyVariables[] = {"http_proxy", "HTTP_PROXY", "all_proxy",
+                                                      "ALL_PROXY"};
+
+    struct File {
+        std::mutex mutex;  // the server answers on its own threads
+        std::deque<std::optional<std::string>> script;
+        std::optional<std::string> then;
+        void set(Script s, std::optional<std::string> t) {
+            std::lock_guard lock(mutex);
+            script.assign(s.begin(), s.end());
+            then = std::move(t);
         }
-        net::Text fetchPage(std::string_view) override { return {}; }
-    } m_pages;
+    };
+
+    static HttpResponse answer(File& file) {
+        std::optional<std::string> body;
+        {
+            std::lock_guard lock(file.mutex);
+            if (file.script.empty()) {
+                body = file.then;
+            } else {
+                body = file.script.front();
+                file.script.pop_front();
+            }
+        }
+        if (!body) {
+            HttpResponse failure;
+            failure.closeWithoutAnswer = true;
+            return failure;
+        }
+        return HttpResponse::ok(*body, "text/plain");
+    }
+
+    int requestsFor(const std::string& path) const {
+        int count = 0;
+        for (const HttpRequest& request : m_server.requests()) count += request.path == path;
+        return count;
+    }
+
+    std::vector<std::pair<std::string, std::string>> m_savedEnvironment;
+    File m_update;
+    File m_announcement;
+    HttpTestServer m_server;
+    net::PageFetcher m_fetcher;
 };
 
 }  // namespace sowmere::testing

@@ -8,8 +8,6 @@
 
 namespace sowmere::harvest::testing {
 
-Text gbk(std::string_view utf8) { return text::utf8ToLocal(utf8); }
-
 std::string fixture(std::string_view name) {
     const std::string path = std::string(SOWMERE_TEST_DATA) + "/" + std::string(name);
     std::ifstream in(path, std::ios::binary);

@@ -10,14 +10,15 @@
 
 #include "harvest/HarvestHost.h"
 #include "net/PageSource.h"
+#include "support/Gbk.h"
 #include "text/Text.h"
 
 namespace sowmere::harvest::testing {
 
 using text::Text;
 
-// UTF-8 source text to GBK, the way every text of the program is held.
-Text gbk(std::string_view utf8);
+using sowmere::testing::gbk;
+
 // A fixture page of tests/harvest/data, as its UTF-8 bytes.
 std::string fixture(std::string_view name);
 
@@ -27,7 +28,7 @@ std::string fixture(std::string_view name);
 class TestWeb {
 public:
     void route(std::string url, std::string utf8Body);
-    // The body for a URL, recorded; nullptr-like empty optional is not needed: unknown is "".
+    // The body for a URL, empty when the URL is unknown; the URL is recorded either way.
     std::string answer(const std::string& url);
     std::vector<std::string> requests() const;
     int requestCount() const;

@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -92,5 +93,12 @@ public:
 private:
     TestWeb& m_web;
 };
+
+#ifdef SOWMERE_HARVEST_WIRE
+// The real page fetcher, with http_proxy pointed at a loopback server that answers from the
+// TestWeb by the absolute URL of each proxied request (an unknown URL: the connection closes
+// without an answer).
+std::unique_ptr<net::PageSource> makeWireSource(TestWeb& web);
+#endif
 
 }  // namespace sowmere::harvest::testing

@@ -33,7 +33,19 @@ const EngineProfile& profileOf(Slot slot) {
 // A row as UTF-8, without its serial: source, suggestion, count, notice.
 using RowText = std::array<std::string, 4>;
 
-class HarvestTest : public ::testing::Test {
+// Every test runs over a fake page source and, when the page fetcher is built, through the real
+// fetcher against the loopback server acting as the engines' proxy.
+enum class Transport { Fake, Wire };
+
+std::unique_ptr<net::PageSource> makeSource(Transport transport, TestWeb& web) {
+#ifdef SOWMERE_HARVEST_WIRE
+    if (transport == Transport::Wire) return makeWireSource(web);
+#endif
+    (void)transport;
+    return std::make_unique<FakePageSource>(web);
+}
+
+class HarvestTest : public ::testing::TestWithParam<Transport> {
 protected:
     HarvestTest() { state.stopRequested = 0; }
 
@@ -66,9 +78,9 @@ protected:
     }
 
     TestWeb web;
-    FakePageSource source{web};
+    std::unique_ptr<net::PageSource> source = makeSource(GetParam(), web);
     FakeHost host;
-    RecordingSource pages{source, host};
+    RecordingSource pages{*source, host};
     RunState state;
     std::array<std::unique_ptr<EngineSlot>, 6> slots = makeEngineSlots(pages, state, host);
 };
@@ -139,7 +151,7 @@ const std::vector<EngineCase>& engineCases() {
     return cases;
 }
 
-TEST_F(HarvestTest, EachEngineFillsItsRowsFromItsPages) {
+TEST_P(HarvestTest, EachEngineFillsItsRowsFromItsPages) {
     for (const EngineCase& c : engineCases()) {
         SCOPED_TRACE(c.name);
         host = FakeHost{};
@@ -164,7 +176,7 @@ TEST_F(HarvestTest, EachEngineFillsItsRowsFromItsPages) {
     }
 }
 
-TEST_F(HarvestTest, SeedAndSuggestionUrlsCarryTheQueryAsEachEngineWantsIt) {
+TEST_P(HarvestTest, SeedAndSuggestionUrlsCarryTheQueryAsEachEngineWantsIt) {
     struct UrlCase {
         Slot slot;
         const char* keyword;
@@ -210,7 +222,7 @@ TEST_F(HarvestTest, SeedAndSuggestionUrlsCarryTheQueryAsEachEngineWantsIt) {
     }
 }
 
-TEST_F(HarvestTest, SeedPageWithoutTheKeywordGivesOneFailureLinePerEngineAndNothingElse) {
+TEST_P(HarvestTest, SeedPageWithoutTheKeywordGivesOneFailureLinePerEngineAndNothingElse) {
     // Baidu and Haosou answer a page without the keyword; the other engines are unreachable.
     route(kBaidu, "手机", "no-keyword.html");
     route(kHaosou, "手机", "no-keyword.html");
@@ -228,7 +240,7 @@ TEST_F(HarvestTest, SeedPageWithoutTheKeywordGivesOneFailureLinePerEngineAndNoth
     EXPECT_EQ(web.requestCount(), 5);
 }
 
-TEST_F(HarvestTest, BaiduWithoutItsRelatedBlockStillHarvestsTheRecommendedBlock) {
+TEST_P(HarvestTest, BaiduWithoutItsRelatedBlockStillHarvestsTheRecommendedBlock) {
     route(kBaidu, "手机", "baidu-seed-no-related.html");
     route(kBaidu, "手机排行", "baidu-suggest-notice.html");
     harvest(kBaidu, "手机");
@@ -238,7 +250,7 @@ TEST_F(HarvestTest, BaiduWithoutItsRelatedBlockStillHarvestsTheRecommendedBlock)
     EXPECT_EQ(host.delays.size(), 1u);
 }
 
-TEST_F(HarvestTest, OneRowIsWrittenInOrderAndPacedAfterItsMatch) {
+TEST_P(HarvestTest, OneRowIsWrittenInOrderAndPacedAfterItsMatch) {
     route(kSogou, "手机", "sogou-seed.html");
     route(kSogou, "手机壳", "sogou-suggest-count.html");
     host.delayMs = 1000;
@@ -259,7 +271,7 @@ TEST_F(HarvestTest, OneRowIsWrittenInOrderAndPacedAfterItsMatch) {
     EXPECT_EQ(host.log, expected);
 }
 
-TEST_F(HarvestTest, SerialNumbersRunOnAcrossEnginesAndLines) {
+TEST_P(HarvestTest, SerialNumbersRunOnAcrossEnginesAndLines) {
     for (const char* keyword : {"手机", "平板"}) {
         route(kBaidu, keyword, "baidu-seed.html");
         route(kBing, keyword, "bing-seed.html");
@@ -281,7 +293,7 @@ TEST_F(HarvestTest, SerialNumbersRunOnAcrossEnginesAndLines) {
     EXPECT_EQ(state.rowSerial, 23);
 }
 
-TEST_F(HarvestTest, LongTailBoxKeepsOnlySuggestionsHoldingTheKeywordButPacesEveryMatch) {
+TEST_P(HarvestTest, LongTailBoxKeepsOnlySuggestionsHoldingTheKeywordButPacesEveryMatch) {
     route(kBaidu, "ipad", "baidu-seed-ipad.html");
     host.longTail = true;
     host.delayMs = 5;
@@ -304,7 +316,7 @@ TEST_F(HarvestTest, LongTailBoxKeepsOnlySuggestionsHoldingTheKeywordButPacesEver
     EXPECT_EQ(host.delays.size(), 6u);
 }
 
-TEST_F(HarvestTest, LongTailBoxUntickedBetweenItsTwoReadsLetsAMatchThroughBothPaths) {
+TEST_P(HarvestTest, LongTailBoxUntickedBetweenItsTwoReadsLetsAMatchThroughBothPaths) {
     route(kBaidu, "ipad", "baidu-seed-ipad.html");
     // Ticked at the first read only: match 1 passes the filter, then the unfiltered path.
     host.longTailScript = [](int read) { return read == 1; };
@@ -317,7 +329,7 @@ TEST_F(HarvestTest, LongTailBoxUntickedBetweenItsTwoReadsLetsAMatchThroughBothPa
     EXPECT_EQ(host.delays.size(), 6u);
 }
 
-TEST_F(HarvestTest, EmptyKeywordPassesAnyNonEmptySeedPageAndEveryNonEmptySuggestion) {
+TEST_P(HarvestTest, EmptyKeywordPassesAnyNonEmptySeedPageAndEveryNonEmptySuggestion) {
     web.route("http://www.baidu.com/s?wd=", fixture("baidu-seed-no-related.html"));
     host.longTail = true;
     harvest(kBaidu, "");
@@ -328,7 +340,7 @@ TEST_F(HarvestTest, EmptyKeywordPassesAnyNonEmptySeedPageAndEveryNonEmptySuggest
     EXPECT_EQ(state.failureLog, gbk("有道：\r\n"));
 }
 
-TEST_F(HarvestTest, CellsGoToWhateverRowIsLastAtTheMomentOfWriting) {
+TEST_P(HarvestTest, CellsGoToWhateverRowIsLastAtTheMomentOfWriting) {
     route(kBaidu, "手机", "baidu-seed-no-related.html");
     route(kBaidu, "手机排行", "baidu-suggest-count.html");
     // Another handler appends a row while the suggestion page is being fetched.
@@ -361,7 +373,7 @@ void runLines(FakeHost& host, RunState& state, const std::vector<EngineSlot*>& s
     }
 }
 
-TEST_F(HarvestTest, StopDuringBaiduEndsBothItsLoopsWhileHaosouStillHarvestsTheLine) {
+TEST_P(HarvestTest, StopDuringBaiduEndsBothItsLoopsWhileHaosouStillHarvestsTheLine) {
     for (const char* keyword : {"手机", "平板"}) {
         route(kBaidu, keyword, "baidu-seed.html");
         route(kHaosou, keyword, "haosou-seed.html");
@@ -384,7 +396,7 @@ TEST_F(HarvestTest, StopDuringBaiduEndsBothItsLoopsWhileHaosouStillHarvestsTheLi
     EXPECT_EQ(state.failureLog, "");
 }
 
-TEST_F(HarvestTest, AnExceptionFromTheHostUnwindsTheHarvestAndTheSlotWorksAgain) {
+TEST_P(HarvestTest, AnExceptionFromTheHostUnwindsTheHarvestAndTheSlotWorksAgain) {
     route(kBaidu, "手机", "baidu-seed.html");
     host.onDelay = [](int delay) {
         if (delay == 2) throw std::runtime_error("window closed");
@@ -398,7 +410,7 @@ TEST_F(HarvestTest, AnExceptionFromTheHostUnwindsTheHarvestAndTheSlotWorksAgain)
     EXPECT_EQ(state.rowSerial, 2 + 5);
 }
 
-TEST_F(HarvestTest, GoogleSlotDoesNothing) {
+TEST_P(HarvestTest, GoogleSlotDoesNothing) {
     state.currentKeyword = gbk("手机");
     slots[kGoogle]->harvest();
     EXPECT_EQ(web.requestCount(), 0);
@@ -406,6 +418,11 @@ TEST_F(HarvestTest, GoogleSlotDoesNothing) {
     EXPECT_EQ(host.eventCalls, 0);
     EXPECT_EQ(state.failureLog, "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Fake, HarvestTest, ::testing::Values(Transport::Fake));
+#ifdef SOWMERE_HARVEST_WIRE
+INSTANTIATE_TEST_SUITE_P(Wire, HarvestTest, ::testing::Values(Transport::Wire));
+#endif
 
 }  // namespace
 }  // namespace sowmere::harvest::testing

@@ -18,6 +18,13 @@
 #include "net/PageSource.h"
 #include "text/CodePage.h"
 
+#ifdef SOWMERE_BENCH_WIRE
+#include <cstdlib>
+
+#include "net/PageFetcher.h"
+#include "support/HttpTestServer.h"
+#endif
+
 using namespace sowmere;
 using Clock = std::chrono::steady_clock;
 
@@ -134,5 +141,90 @@ void BM_HarvestProcessingOnly(benchmark::State& bench) {
         std::chrono::duration<double, std::milli>(host.longestGap).count();
 }
 BENCHMARK(BM_HarvestProcessingOnly)->Unit(benchmark::kMillisecond);
+
+#ifdef SOWMERE_BENCH_WIRE
+// Times every fetch, so that what remains of a run is the program's own work.
+class TimedSource final : public net::PageSource {
+public:
+    TimedSource(net::PageSource& inner, TimingHost& host) : m_inner(inner), m_host(host) {}
+    text::Text fetchText(std::string_view url) override {
+        const auto start = Clock::now();
+        text::Text body = m_inner.fetchText(url);
+        note(Clock::now() - start);
+        return body;
+    }
+    text::Text fetchPage(std::string_view url) override {
+        // The page fetcher converts inside fetchPage; fetch raw and convert here so that the
+        // conversion counts as the program's work.
+        const auto start = Clock::now();
+        text::Text body = m_inner.fetchText(url);
+        note(Clock::now() - start);
+        return text::utf8ToLocal(body);
+    }
+    Clock::duration fetchTime{};
+    std::size_t fetches = 0;
+
+private:
+    void note(Clock::duration d) {
+        fetchTime += d;
+        ++fetches;
+        m_host.fetched(d);
+    }
+    net::PageSource& m_inner;
+    TimingHost& m_host;
+};
+
+// The same run through the real page fetcher against the development server's pages on
+// loopback, the server acting as the engines' proxy.
+void BM_HarvestEndToEnd(benchmark::State& bench) {
+    const devserver::DevSite site("maker.invalid", "");
+    sowmere::testing::HttpTestServer server;
+    server.setDefaultHandler([&site](const sowmere::testing::HttpRequest& request) {
+        const auto reply = site.answer(request.pathWithQuery(), request.host);
+        sowmere::testing::HttpResponse response;
+        response.status = reply.status;
+        response.headers = {{"Content-Type", reply.contentType}};
+        response.body = reply.body;
+        return response;
+    });
+    setenv("http_proxy", server.origin().c_str(), 1);
+    unsetenv("no_proxy");
+    unsetenv("NO_PROXY");
+
+    const auto keywords = seedKeywords();
+    TimingHost host;
+    net::PageFetcher fetcher;
+    TimedSource source(fetcher, host);
+    harvest::RunState state;
+    state.stopRequested = 0;
+    auto slots = harvest::makeEngineSlots(source, state, host);
+
+    std::size_t rows = 0;
+    Clock::duration total{};
+    for (auto _ : bench) {
+        host.rows.clear();
+        source.fetchTime = {};
+        source.fetches = 0;
+        host.longestGap = {};
+        const auto start = Clock::now();
+        host.mark();
+        runLines(state, slots, host, keywords);
+        total += Clock::now() - start;
+        rows += host.rows.size();
+    }
+    const double totalMs = std::chrono::duration<double, std::milli>(total).count();
+    const double fetchMs = std::chrono::duration<double, std::milli>(source.fetchTime).count() *
+                           static_cast<double>(bench.iterations());
+    bench.counters["rows/s"] =
+        benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
+    bench.counters["fetches/run"] = static_cast<double>(source.fetches);
+    bench.counters["ms/fetch"] = fetchMs / static_cast<double>(source.fetches * bench.iterations());
+    // The program's own share of a run against the time its fetches take.
+    bench.counters["own/fetch"] = (totalMs - fetchMs) / fetchMs;
+    bench.counters["maxGap_ms"] =
+        std::chrono::duration<double, std::milli>(host.longestGap).count();
+}
+BENCHMARK(BM_HarvestEndToEnd)->Unit(benchmark::kMillisecond)->Iterations(3);
+#endif
 
 }  // namespace

@@ -15,6 +15,10 @@ using text::Text;
 // exactly as given, blanks included. Whatever stands before the first section (the zero bytes
 // a clearing leaves) belongs to no section and is kept as it is.
 //
+// The reader and writer are our own: the INI libraries at hand either read only, stop at the
+// first zero byte, trim or unquote values, or escape non-ASCII section and key names, and this
+// file must keep its GBK bytes exactly and tolerate the zero bytes at its head.
+//
 // Every change replaces the file in one step (a temporary file renamed over it), so a crash
 // never leaves half a file, and the file is readable and writable by its owner only, since it
 // holds a password in plain text. Failures are silent: a write that fails leaves the old file.

@@ -16,7 +16,8 @@
 //   User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)
 //   Accept: */*
 //
-// and through a proxy the same with the absolute URL on the request line. Nothing else: no
+// and through a proxy the same with the absolute URL on the request line; an HTTPS URL through a
+// proxy first sends "CONNECT host:443 HTTP/1.1" with Host and User-Agent. Nothing else: no
 // Referer (also not on redirects), no Accept-Encoding, no Proxy-Connection, no Connection; a
 // Cookie line only when a server of this process has set one that matches; an Authorization
 // line only when the URL carries a user name.
@@ -115,7 +116,8 @@ struct PageFetcher::Client {
         client->multi = curl_multi_init();
         if (!client->easy || !client->multi) return nullptr;
         // "Accept: */*" is libcurl's own default line. The empty "Proxy-Connection:" keeps
-        // libcurl from adding its keep-alive line when it talks to a proxy.
+        // libcurl from adding its keep-alive line when it talks to a proxy, both on a plain
+        // request and on the CONNECT that opens a tunnel for HTTPS.
         client->headers = curl_slist_append(nullptr, "Proxy-Connection:");
         if (!client->headers) return nullptr;
         CURL* e = client->easy;
@@ -130,6 +132,7 @@ struct PageFetcher::Client {
         set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
         set(CURLOPT_USERAGENT, kUserAgent);
         set(CURLOPT_HTTPHEADER, client->headers);
+        set(CURLOPT_PROXYHEADER, client->headers);
         set(CURLOPT_PATH_AS_IS, 1L);  // "/a/../b" goes as written, like every other byte
         set(CURLOPT_FOLLOWLOCATION, 1L);
         set(CURLOPT_MAXREDIRS, limits.maxRedirects);

@@ -253,6 +253,16 @@ TEST_F(PageFetcherTest, Proxy_FromTheEnvironment_IsUsedForEveryRequest) {
     EXPECT_EQ(requests[1].raw,
               expectedHead("http://other.test:8080/landing?x=1", "other.test:8080"));
 
+    // An HTTPS URL asks the proxy for a tunnel and is never sent in the clear; this proxy
+    // refuses the tunnel, so nothing is fetched.
+    setenv("https_proxy", m_server.origin().c_str(), 1);
+    m_server.clearRequests();
+    EXPECT_EQ(m_fetcher.fetchPage("https://www.engine.test/s?wd=x"), "");
+    ASSERT_EQ(m_server.requestCount(), 1u);
+    EXPECT_EQ(m_server.lastRequest().raw,
+              "CONNECT www.engine.test:443 HTTP/1.1\r\nHost: www.engine.test:443\r\nUser-Agent: " +
+                  std::string(kUserAgent) + "\r\n\r\n");
+
     // no_proxy names a host that is reached directly.
     HttpTestServer target;
     target.route("", "/bypass", HttpResponse::ok("bypassed"));

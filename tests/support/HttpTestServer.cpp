@@ -324,6 +324,8 @@ void HttpTestServer::setDefaultHandler(HttpHandler handler) {
     m_defaultHandler = std::move(handler);
 }
 
+void HttpTestServer::setRecording(bool on) { m_recording = on; }
+
 std::vector<HttpRequest> HttpTestServer::requests() const {
     std::lock_guard lock(m_mutex);
     return m_requests;
@@ -442,7 +444,7 @@ void HttpTestServer::serve(Connection& connection) {
             raw.append(buffer, static_cast<std::size_t>(got));
         }
         request.body = raw.substr(headEnd + 4);
-        {
+        if (m_recording) {
             std::lock_guard lock(m_mutex);
             m_requests.push_back(request);
         }

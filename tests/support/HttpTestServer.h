@@ -96,6 +96,8 @@ public:
     // Answers what no route takes; without it such requests get a 404 with a short body.
     void setDefaultHandler(HttpHandler handler);
 
+    // Recording is on from the start; a long-running server may turn it off.
+    void setRecording(bool on);
     // The requests received so far, in order of arrival.
     std::vector<HttpRequest> requests() const;
     std::size_t requestCount() const;
@@ -126,6 +128,7 @@ private:
     int m_wakeFds[2] = {-1, -1};
     std::uint16_t m_port = 0;
     std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_recording{true};
 
     mutable std::mutex m_mutex;  // guards everything below
     std::map<RouteKey, HttpHandler> m_routes;

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,31 +19,7 @@ namespace {
 
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 
-// Each test starts with no proxy in the environment and leaves the environment as it found it.
-class ProxyEnvironment {
-public:
-    ProxyEnvironment() {
-        for (const char* name : kNames) {
-            const char* value = std::getenv(name);
-            m_saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-            unsetenv(name);
-        }
-    }
-    ~ProxyEnvironment() {
-        for (const auto& [name, value] : m_saved) {
-            if (value)
-                setenv(name, value->c_str(), 1);
-            else
-                unsetenv(name);
-        }
-    }
-
-private:
-    static constexpr const char* kNames[] = {"http_proxy",  "HTTP_PROXY", "https_proxy",
-                                             "HTTPS_PROXY", "all_proxy",  "ALL_PROXY",
-                                             "no_proxy",    "NO_PROXY"};
-    std::vector<std::pair<const char*, std::optional<std::string>>> m_saved;
-};
+using sowmere::testing::ProxyEnvironment;
 
 class PageFetcherTest : public ::testing::Test {
 protected:

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
@@ -461,6 +462,25 @@ void HttpTestServer::serve(Connection& connection) {
     ::close(fd);
     connection.fd = -1;
     connection.done = true;
+}
+
+ProxyEnvironment::ProxyEnvironment(const std::string& httpProxy) {
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
+        const char* value = std::getenv(name);
+        m_saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        ::unsetenv(name);
+    }
+    if (!httpProxy.empty()) ::setenv("http_proxy", httpProxy.c_str(), 1);
+}
+
+ProxyEnvironment::~ProxyEnvironment() {
+    for (const auto& [name, value] : m_saved) {
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
 }
 
 }  // namespace sowmere::testing

@@ -140,4 +140,18 @@ private:
     std::thread m_acceptThread;
 };
 
+// Clears every proxy variable of the environment for its lifetime (libcurl reads them for each
+// connection), sets http_proxy when given one (e.g. a server's origin(), so that the server
+// stands in for every host), and restores the variables as they were.
+class ProxyEnvironment {
+public:
+    explicit ProxyEnvironment(const std::string& httpProxy = {});
+    ~ProxyEnvironment();
+    ProxyEnvironment(const ProxyEnvironment&) = delete;
+    ProxyEnvironment& operator=(const ProxyEnvironment&) = delete;
+
+private:
+    std::vector<std::pair<const char*, std::optional<std::string>>> m_saved;
+};
+
 }  // namespace sowmere::testing

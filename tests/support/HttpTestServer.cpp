@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -254,7 +255,7 @@ HttpResponse HttpResponse::redirect(std::string location, int status) {
     return response;
 }
 
-HttpResponse&& HttpResponse::withHeader(std::string name, std::string value) && {
+HttpResponse HttpResponse::withHeader(std::string name, std::string value) && {
     headers.emplace_back(std::move(name), std::move(value));
     return std::move(*this);
 }
@@ -399,6 +400,9 @@ void HttpTestServer::acceptLoop() {
         if (ready <= 0 || !(fds[0].revents & POLLIN)) continue;
         int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
+        timeval idle{30, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &idle, sizeof idle);
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &idle, sizeof idle);
         std::lock_guard lock(m_mutex);
         Connection& connection = m_connections.emplace_back();
         connection.fd = fd;

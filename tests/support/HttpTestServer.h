@@ -61,13 +61,14 @@ struct HttpResponse {
 
     static HttpResponse ok(std::string body, std::string contentType = "text/html");
     static HttpResponse redirect(std::string location, int status = 302);
-    HttpResponse&& withHeader(std::string name, std::string value) &&;
+    HttpResponse withHeader(std::string name, std::string value) &&;
 };
 
 using HttpHandler = std::function<HttpResponse(const HttpRequest&)>;
 
 // A small HTTP server on 127.0.0.1 for tests and the development server. Each connection is
-// served on its own thread and carries one request; the answer ends with a close. Requests are
+// served on its own thread and carries one request; the answer ends with a close. A client that
+// sends nothing, or reads nothing, for 30 s loses its connection. Requests are
 // routed by host and path from a table, so that, used as a proxy, it can stand in for several
 // hosts. Every request is recorded before it is answered.
 class HttpTestServer {

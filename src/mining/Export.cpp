@@ -53,8 +53,7 @@ text::Text reason(int error) { return text::utf8ToLocal(std::strerror(error)); }
 text::Text exportFileName(const std::tm& t) {
     return text::decimal(t.tm_year + 1900) + text::utf8ToLocal("年") + text::decimal(t.tm_mon + 1) +
            text::utf8ToLocal("月") + text::decimal(t.tm_mday) + text::utf8ToLocal("日") +
-           text::decimal(t.tm_hour) + ";" + text::decimal(t.tm_min) + ";" +
-           text::decimal(t.tm_sec);
+           text::decimal(t.tm_hour) + ";" + text::decimal(t.tm_min) + ";" + text::decimal(t.tm_sec);
 }
 
 ExportOutcome exportResults(const ResultTable& table, const std::string& directory,
@@ -63,8 +62,7 @@ ExportOutcome exportResults(const ResultTable& table, const std::string& directo
     const text::Text shownPath = std::string(1, kSeparator) + name;
     const std::string path = directory + kSeparator + text::localToUtf8(name);
     // Hidden beside the target so that the rename stays within one file system.
-    const std::string partPath =
-        directory + kSeparator + "." + text::localToUtf8(name) + ".part";
+    const std::string partPath = directory + kSeparator + "." + text::localToUtf8(name) + ".part";
 
     auto failed = [&](int error) {
         return ExportOutcome{false, text::utf8ToLocal("   导出失败：无法写入软件目录 ") +

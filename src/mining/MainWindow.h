@@ -27,7 +27,7 @@ public:
 
     harvest::HarvestHost& harvestHost() { return *this; }
     // Baidu, Google, Haosou, Sogou, Youdao, Bing; a null slot harvests nothing.
-    void setEngineSlots(std::array<harvest::EngineSlot*, 6> slots) { m_slots = slots; }
+    void setEngineSlots(std::array<harvest::EngineSlot*, 6> engineSlots) { m_slots = engineSlots; }
     // Shows the window and starts the run-wide state afresh: stop requested, no rows numbered
     // yet, no failure count shown.
     void open();

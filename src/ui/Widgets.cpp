@@ -30,7 +30,7 @@ constexpr int kFrameHeight = 26;
 
 // Handlers are the program's own code; an exception must never travel through the toolkit's
 // event dispatch, so one that escapes a handler ends here.
-void invoke(const std::function<void()>& handler) {
+void callHandler(const std::function<void()>& handler) {
     if (!handler) return;
     try {
         handler();
@@ -89,7 +89,7 @@ protected:
         QWidget::hideEvent(event);
         if (closing) {
             closing = false;
-            invoke(closedHandler);
+            callHandler(closedHandler);
         }
     }
 
@@ -125,7 +125,7 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton) {
-            invoke(pressedHandler);
+            callHandler(pressedHandler);
             return;
         }
         QLabel::mousePressEvent(event);
@@ -186,8 +186,7 @@ public:
 
     void setCell(int row, int column, std::string_view gbk) {
         if (!valid(row, column)) return;
-        m_cells[static_cast<std::size_t>(row) * m_columns.size() +
-                static_cast<std::size_t>(column)]
+        m_cells[static_cast<std::size_t>(row) * m_columns.size() + static_cast<std::size_t>(column)]
             .assign(gbk);
         const QModelIndex changed = index(row, column);
         emit dataChanged(changed, changed, {Qt::DisplayRole});
@@ -334,9 +333,8 @@ EditBox::EditBox(Window& window, Geometry geometry, EditKind kind, std::string_v
     : m_impl(std::make_unique<Impl>()) {
     if (kind == EditKind::MultiLineScrolling || kind == EditKind::MultiLinePlain) {
         auto* box = new QPlainTextEdit(window.widget());
-        box->setVerticalScrollBarPolicy(kind == EditKind::MultiLineScrolling
-                                            ? Qt::ScrollBarAlwaysOn
-                                            : Qt::ScrollBarAlwaysOff);
+        box->setVerticalScrollBarPolicy(
+            kind == EditKind::MultiLineScrolling ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         box->setPlainText(linesToQt(gbkText));
@@ -373,7 +371,7 @@ void EditBox::setDigitsAndMinusFilter() {
 }
 
 void EditBox::onTextChanged(std::function<void()> handler) {
-    auto call = [handler = std::move(handler)] { invoke(handler); };
+    auto call = [handler = std::move(handler)] { callHandler(handler); };
     if (m_impl->lines) {
         QObject::connect(m_impl->lines, &QPlainTextEdit::textChanged, m_impl->lines, call);
     } else {
@@ -418,7 +416,7 @@ Button::~Button() = default;
 
 void Button::onPressed(std::function<void()> handler) {
     QObject::connect(m_impl->button, &QPushButton::clicked, m_impl->button,
-                     [handler = std::move(handler)] { invoke(handler); });
+                     [handler = std::move(handler)] { callHandler(handler); });
 }
 
 // ---------------------------------------------------------------------------------------------

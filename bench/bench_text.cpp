@@ -1,0 +1,79 @@
+// Throughput of the text layer on result-page-like input: mostly ASCII markup with Chinese text.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "regex/RegexObject.h"
+#include "text/CodePage.h"
+#include "text/Text.h"
+
+using namespace sowmere;
+
+namespace {
+
+// About `bytes` of UTF-8 markup in the shape of an engine's result page.
+std::string makeUtf8Page(std::size_t bytes) {
+    std::string page = "<html><head><title>\xE7\x99\xBE\xE5\xBA\xA6</title></head><body>";
+    int i = 0;
+    while (page.size() < bytes) {
+        page += "<div class=\"result c-container\" id=\"" + std::to_string(i++) +
+                "\"><h3 class=\"t\"><a href=\"http://www.example.com/link?url=abcdef0123456789\">"
+                "\xE4\xB8\xAD\xE6\x96\x87\xE5\x85\xB3\xE9\x94\xAE\xE8\xAF\x8D</a></h3>"
+                "<div class=\"c-abstract\">\xE8\xBF\x99\xE6\x98\xAF\xE4\xB8\x80\xE6\xAE\xB5"
+                "\xE6\x91\x98\xE8\xA6\x81 some english words too</div></div>\n";
+    }
+    return page;
+}
+
+const std::string& gbkPage() {
+    static const std::string page = text::utf8ToLocal(makeUtf8Page(1 << 20));
+    return page;
+}
+
+void BM_FindCaseSensitive_MarkerAtEnd(benchmark::State& state) {
+    const std::string page = gbkPage() + text::utf8ToLocal("相关搜索</div>");
+    const std::string marker = text::utf8ToLocal("相关搜索</div>");
+    for (auto _ : state) benchmark::DoNotOptimize(text::findText(page, marker));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_FindCaseSensitive_MarkerAtEnd);
+
+void BM_FindCaseInsensitive_MarkerAtEnd(benchmark::State& state) {
+    const std::string page = gbkPage() + "</TABLE>";
+    for (auto _ : state) benchmark::DoNotOptimize(text::findText(page, "</table>", 1, true));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_FindCaseInsensitive_MarkerAtEnd);
+
+void BM_Utf8ToLocal(benchmark::State& state) {
+    const std::string page = makeUtf8Page(1 << 20);
+    for (auto _ : state) benchmark::DoNotOptimize(text::utf8ToLocal(page));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_Utf8ToLocal);
+
+// 500 anchors in a 64 KiB block, the way a related-searches block is matched: run, count,
+// second group of every match, conversions included.
+void BM_RegexAnchors64K(benchmark::State& state) {
+    std::string block;
+    int i = 0;
+    while (block.size() < 64 * 1024) {
+        block +=
+            "<a href=\"/s?wd=" + std::to_string(i) + "&rsv_re=" + std::to_string(i * 7) +
+            "&from=related&tn=baiduhome_pg&ie=utf-8&f=8&oq=seedword&rsp=" + std::to_string(i % 10) +
+            "\">" + text::utf8ToLocal("相关关键词") + std::to_string(i) + "</a>" +
+            std::string(i % 3 ? "</th><th>" : "</tr>\n<tr>");
+        ++i;
+    }
+    state.counters["anchors"] = i;
+    for (auto _ : state) {
+        regex::RegexObject re;
+        re.run("<a href=(.*?)>(.*?)</a>", block, true);
+        const int n = re.matchCount();
+        for (int m = 1; m <= n; ++m) benchmark::DoNotOptimize(re.groupText(m, 2));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(block.size()));
+}
+BENCHMARK(BM_RegexAnchors64K);
+
+}  // namespace

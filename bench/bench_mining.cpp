@@ -91,7 +91,6 @@ BENCHMARK(BM_AppendRows)
     ->Args({1000000, 0})
     ->Args({1000000, 1000})
     ->Args({10000, 1})
-    ->Args({30000, 1})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

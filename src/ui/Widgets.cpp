@@ -189,7 +189,7 @@ public:
         m_cells[static_cast<std::size_t>(row) * m_columns.size() + static_cast<std::size_t>(column)]
             .assign(gbk);
         const QModelIndex changed = index(row, column);
-        emit dataChanged(changed, changed, {Qt::DisplayRole});
+        emit dataChanged(changed, changed);  // no role list: nothing to allocate per write
     }
 
     const std::vector<Column>& columns() const { return m_columns; }

@@ -2,8 +2,8 @@
 // With --sample the window holds a few keywords, rows and a failure count.
 #include <QCoreApplication>
 #include <QPixmap>
-#include <QWidget>
 #include <QString>
+#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
     window.setAnnouncement(text::utf8ToLocal("公告：欢迎使用 Sowmere 关键词挖掘工具"));
 
     if (argc > 2 && std::string(argv[2]) == "--sample") {
-        auto* keywords = window.window().widget()->findChild<QWidget*>(QStringLiteral("keywordBox"));
+        auto* keywords =
+            window.window().widget()->findChild<QWidget*>(QStringLiteral("keywordBox"));
         QMetaObject::invokeMethod(keywords, "setPlainText",
                                   Q_ARG(QString, QString::fromUtf8("手机\n手机壳\n蓝牙耳机")));
         harvest::HarvestHost& host = window.harvestHost();

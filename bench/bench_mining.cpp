@@ -26,10 +26,12 @@ void ensureApplication() {
     static int argc = 1;
     static char name[] = "bench_mining";
     static char* argv[] = {name, nullptr};
-    static std::unique_ptr<ui::Application> application = [] {
+    // Kept to the end of the process: the toolkit is not torn down among static objects.
+    static ui::Application* const application = [] {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        return std::make_unique<ui::Application>(argc, argv);
+        return new ui::Application(argc, argv);
     }();
+    (void)application;
 }
 
 // A shown main-window-sized window holding the table, as during a run.

@@ -1,7 +1,5 @@
 #include "support/Fakes.h"
 
-#include <memory>
-
 #include "ui/Widgets.h"
 
 namespace sowmere::testing {
@@ -10,7 +8,10 @@ void ensureApplication() {
     static int argc = 1;
     static char name[] = "sowmere_tests";
     static char* argv[] = {name, nullptr};
-    static const auto application = std::make_unique<ui::Application>(argc, argv);
+    // Kept to the end of the process: tearing the toolkit down among the other static objects at
+    // exit is not safe.
+    static ui::Application* const application = new ui::Application(argc, argv);
+    (void)application;
 }
 
 bool FakeDialogs::message(std::string_view gbkText, ui::Buttons buttons) {

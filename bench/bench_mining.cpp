@@ -97,6 +97,23 @@ BENCHMARK(BM_AppendRows)
     ->Iterations(1)
     ->UseRealTime();
 
+// Rows appended one at a time with window events after each, as a run does, to a table that
+// already holds the first argument's number of rows: the cost per row must not grow with it.
+void BM_AppendWithEventsToFilledTable(benchmark::State& state) {
+    ensureApplication();
+    ShownTable shown;
+    fill(shown.table, static_cast<int>(state.range(0)), 0);
+    QCoreApplication::processEvents();
+    for (auto _ : state) fill(shown.table, 1, 1);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AppendWithEventsToFilledTable)
+    ->Arg(0)
+    ->Arg(1000000)
+    ->Iterations(500)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // Heap bytes per row beyond the bytes of its cell texts (model, view and header bookkeeping).
 void BM_MemoryPerRow(benchmark::State& state) {
     ensureApplication();

@@ -7,6 +7,29 @@
 
 using namespace sowmere::text;
 
+namespace {
+
+// The plain definition: step by characters, compare at each start.
+int referenceFind(std::string_view text, std::string_view what, int start, bool folded) {
+    const std::size_t from = start <= 1 ? 0 : static_cast<std::size_t>(start) - 1;
+    if (from >= text.size()) return -1;
+    if (what.empty()) return 1;
+    const auto fold = [&](unsigned char c) { return folded && c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    for (std::size_t at = from; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte >= 0x80 && at + 1 == text.size()) return -1;
+        if (text.size() - at >= what.size()) {
+            std::size_t k = 0;
+            while (k < what.size() && fold(text[at + k]) == fold(what[k])) ++k;
+            if (k == what.size()) return static_cast<int>(at) + 1;
+        }
+        at += byte >= 0x80 ? 2 : 1;
+    }
+    return -1;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
     std::string_view parts[3];

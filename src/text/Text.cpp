@@ -1,5 +1,6 @@
 #include "text/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -61,19 +62,33 @@ int findFolded(std::string_view text, std::string_view what, std::size_t from) {
     const auto* needle = reinterpret_cast<const unsigned char*>(what.data());
     const std::size_t size = text.size();
     const std::size_t length = what.size();
-    const unsigned char first = kFold[needle[0]];
-    std::size_t at = from;
-    while (at < size) {
-        const unsigned char byte = bytes[at];
-        if (isLead(byte) && at + 1 == size) return -1;
-        if (kFold[byte] == first && size - at >= length) {
-            std::size_t k = 1;
-            while (k < length && kFold[bytes[at + k]] == kFold[needle[k]]) ++k;
-            if (k == length) return static_cast<int>(at) + 1;
+    // Candidates are the places of the needle's first byte in either letter case, found with
+    // memchr; only those that are character starts are compared in full.
+    const unsigned char lower = kFold[needle[0]];
+    const unsigned char upper =
+        lower >= 'a' && lower <= 'z' ? static_cast<unsigned char>(lower - ('a' - 'A')) : lower;
+    const auto next = [&](unsigned char byte, std::size_t at) -> std::size_t {
+        const void* hit = at < size ? std::memchr(bytes + at, byte, size - at) : nullptr;
+        return hit ? static_cast<const unsigned char*>(hit) - bytes : size;
+    };
+    std::size_t nextLower = next(lower, from);
+    std::size_t nextUpper = upper == lower ? size : next(upper, from);
+    std::size_t boundary = from;
+    while (true) {
+        const std::size_t at = std::min(nextLower, nextUpper);
+        if (at >= size || size - at < length) return -1;
+        if (at >= boundary) {
+            boundary = advanceBoundary(bytes, boundary, at);
+            if (boundary == at) {
+                if (at + 1 == size && isLead(bytes[at])) return -1;
+                std::size_t k = 1;
+                while (k < length && kFold[bytes[at + k]] == kFold[needle[k]]) ++k;
+                if (k == length) return static_cast<int>(at) + 1;
+            }
         }
-        at += isLead(byte) ? 2 : 1;
+        if (at == nextLower) nextLower = next(lower, at + 1);
+        if (at == nextUpper) nextUpper = next(upper, at + 1);
     }
-    return -1;
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <functional>
 
+#include "harvest/Engines.h"
 #include "mining/Export.h"
 #include "support/Fakes.h"
 #include "support/Gbk.h"
@@ -578,6 +579,85 @@ TEST_F(MainWindowTest, ClosingDuringARunCanBeCancelledAndClosingWhenIdleDoesNotA
     m_main.window().widget()->close();
     EXPECT_FALSE(m_main.window().isOpen());
     EXPECT_EQ(m_dialogs.boxes.size(), 2u);
+}
+
+}  // namespace
+}  // namespace sowmere::mining
+
+namespace sowmere::mining {
+namespace {
+
+// The same page for every address: a Baidu result page for "ipad" whose related block holds six
+// suggestions, three of them containing the keyword. It lacks the result-count probe.
+class OnePageSource final : public net::PageSource {
+public:
+    text::Text fetchText(std::string_view) override { return {}; }
+    text::Text fetchPage(std::string_view url) override {
+        fetched.emplace_back(url);
+        return text::utf8ToLocal(
+            "<html><head><title>ipad_百度搜索</title></head><body><div id=\"rs\"><div "
+            "class=\"tt\">相关搜索</div><table><tr><th><a href=\"/s?wd=1\">ipad壳</a></th>"
+            "<th><a href=\"/s?wd=2\">二手ipad价格</a></th><th><a href=\"/s?wd=3\">苹果ipad</a>"
+            "</th><th><a href=\"/s?wd=4\">IPAD贴膜</a></th><th><a href=\"/s?wd=5\">ipa教程</a>"
+            "</th><th><a href=\"/s?wd=6\">平板电脑</a></th></tr></table></body></html>");
+    }
+    std::vector<std::string> fetched;
+};
+
+class EnginesInWindowTest : public ::testing::Test, private ApplicationFirst {
+protected:
+    EnginesInWindowTest() {
+        for (std::size_t i = 0; i < m_owned.size(); ++i) m_slots[i] = m_owned[i].get();
+        m_main.setEngineSlots(m_slots);
+        m_main.open();
+        auto* w = m_main.window().widget();
+        w->findChild<QPlainTextEdit*>(QStringLiteral("keywordBox"))
+            ->setPlainText(QStringLiteral("ipad\nipad"));
+        w->findChild<QAbstractButton*>(QStringLiteral("longTailBox"))->setChecked(true);
+    }
+    void start() {
+        m_main.window()
+            .widget()
+            ->findChild<QAbstractButton*>(QStringLiteral("startButton"))
+            ->click();
+    }
+
+    harvest::RunState m_state;
+    testing::FakeDialogs m_dialogs;
+    testing::FakeEventPump m_pump;
+    OnePageSource m_pages;
+    MainWindow m_main{m_state, m_dialogs, m_pump, "/nonexistent"};
+    std::array<std::unique_ptr<harvest::EngineSlot>, 6> m_owned =
+        harvest::makeEngineSlots(m_pages, m_state, m_main.harvestHost());
+    std::array<harvest::EngineSlot*, 6> m_slots{};
+};
+
+TEST_F(EnginesInWindowTest, BaiduRowsLandInTheTableThroughTheWindow) {
+    start();
+    const ResultTable& table = m_main.resultTable();
+    ASSERT_EQ(table.rowCount(), 6);
+    EXPECT_EQ(table.cellText(0, 0), "1");
+    EXPECT_EQ(table.cellText(0, 1), gbk(u8"百度相关：ipad"));
+    EXPECT_EQ(table.cellText(0, 2), gbk(u8"ipad壳"));
+    EXPECT_EQ(table.cellText(2, 3), gbk(u8"查询失败"));
+    EXPECT_EQ(table.cellText(2, 4), gbk(u8"否"));
+    EXPECT_EQ(table.cellText(5, 0), "6");
+    EXPECT_EQ(m_pages.fetched.size(), 8u);  // per line: the seed page and three suggestions
+    EXPECT_EQ(m_dialogs.texts().back(), gbk(u8"   挖掘完毕"));
+}
+
+TEST_F(EnginesInWindowTest, QuittingInsideAHarvestStopsItAtOnce) {
+    // Inside the harvester's events after its second row's first cells.
+    m_pump.onEveryCall = [&](const auto&) {
+        if (m_main.resultTable().rowCount() == 2 && m_main.window().isOpen()) {
+            m_main.window().widget()->close();
+        }
+    };
+    start();
+    EXPECT_EQ(m_main.resultTable().rowCount(), 2);
+    EXPECT_EQ(m_pages.fetched.size(), 2u);  // the seed page and the first suggestion
+    EXPECT_EQ(m_dialogs.boxes.size(), 1u);  // only the question
+    EXPECT_FALSE(m_main.window().isOpen());
 }
 
 }  // namespace

@@ -72,6 +72,25 @@ TEST_F(UiTest, RequestedCloseWaitsForEventsAndSkipsTheCloseFilter) {
     EXPECT_EQ(closed, 1);
 }
 
+TEST_F(UiTest, EventLoopEndsOnceNoWindowIsOpen) {
+    Window second(gbk(u8" 失 败"), 197, 250, "second");
+    m_window.show();
+    second.show();
+    bool timedOut = false;
+    QTimer::singleShot(0, [&] { m_window.requestClose(); });
+    QTimer::singleShot(20, [&] { second.requestClose(); });
+    QTimer safety;  // ends a loop that would otherwise run forever
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [&] {
+        timedOut = true;
+        QCoreApplication::quit();
+    });
+    safety.start(10000);
+    QApplication::exec();
+    EXPECT_FALSE(timedOut);
+    EXPECT_FALSE(second.isOpen());
+}
+
 TEST_F(UiTest, MultiLineBoxHoldsCrLfLinesHoweverEntered) {
     EditBox box(m_window, {16, 24, 160, 200}, EditKind::MultiLineScrolling, {}, "box");
     auto* edit = find<QPlainTextEdit>("box");

@@ -77,11 +77,11 @@ TEST_F(UiTest, EventLoopEndsOnceNoWindowIsOpen) {
     m_window.show();
     second.show();
     bool timedOut = false;
-    QTimer::singleShot(0, [&] { m_window.requestClose(); });
-    QTimer::singleShot(20, [&] { second.requestClose(); });
+    QTimer::singleShot(0, m_window.widget(), [&] { m_window.requestClose(); });
+    QTimer::singleShot(20, second.widget(), [&] { second.requestClose(); });
     QTimer safety;  // ends a loop that would otherwise run forever
     safety.setSingleShot(true);
-    QObject::connect(&safety, &QTimer::timeout, [&] {
+    QObject::connect(&safety, &QTimer::timeout, &safety, [&] {
         timedOut = true;
         QCoreApplication::quit();
     });
@@ -259,7 +259,7 @@ TEST(DialogsTest, MessageBoxHasTheProgramTitleNoOwnerAndBlocksEveryWindow) {
     };
     ToolkitDialogs dialogs;
     auto answer = [](Seen& seen, QMessageBox::StandardButton press) {
-        QTimer::singleShot(0, [&seen, press] {
+        QTimer::singleShot(0, qApp, [&seen, press] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (box == nullptr) return;
             seen = {box->windowTitle(), box->text(), box->parentWidget() != nullptr,

@@ -18,14 +18,12 @@
 #include "net/PageSource.h"
 #include "text/CodePage.h"
 
-#ifdef SOWMERE_BENCH_WIRE
 #include <time.h>
 
 #include <cstdlib>
 
 #include "net/PageFetcher.h"
 #include "support/HttpTestServer.h"
-#endif
 
 using namespace sowmere;
 using Clock = std::chrono::steady_clock;
@@ -144,7 +142,6 @@ void BM_HarvestProcessingOnly(benchmark::State& bench) {
 }
 BENCHMARK(BM_HarvestProcessingOnly)->Unit(benchmark::kMillisecond);
 
-#ifdef SOWMERE_BENCH_WIRE
 // CPU time of the calling thread: on a loaded machine, wall time outside fetches also counts
 // the time other processes held the processor.
 Clock::duration threadCpuTime() {
@@ -246,6 +243,5 @@ void BM_HarvestEndToEnd(benchmark::State& bench) {
         std::chrono::duration<double, std::milli>(host.longestGap).count();
 }
 BENCHMARK(BM_HarvestEndToEnd)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-#endif
 
 }  // namespace

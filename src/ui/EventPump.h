@@ -11,6 +11,9 @@ public:
     // 0 or less: returns at once. Otherwise keeps window events running until the millisecond
     // tick has passed the tick at the call plus ms; nothing shortens the wait.
     virtual void delayWithEvents(int ms) = 0;
+    // Only for quitting in the middle of work: every wait in progress returns as soon as the
+    // event being handled is done, instead of at its deadline.
+    virtual void cancelDelays() {}
 };
 
 // The real pump over the toolkit's event loop; sleeps between events instead of spinning.
@@ -18,6 +21,10 @@ class ToolkitEventPump final : public EventPump {
 public:
     void processPendingEvents() override;
     void delayWithEvents(int ms) override;
+    void cancelDelays() override;
+
+private:
+    unsigned m_cancelGeneration = 0;
 };
 
 }  // namespace sowmere::ui

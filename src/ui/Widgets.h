@@ -53,7 +53,7 @@ public:
     void requestClose();
     bool isOpen() const;
     void bringToFront();
-    // Asked when the user closes the window; returning false keeps it open.
+    // Asked when the user closes the window (not for requestClose); false keeps it open.
     void setCloseFilter(std::function<bool()> allowClose);
     // Called once the window has closed, by the user or by requestClose.
     void onClosed(std::function<void()> handler);
@@ -178,6 +178,8 @@ public:
     int columnCount() const;
     void setCell(int row, int column, std::string_view gbkText);
     Text cellText(int row, int column) const;
+    // The held text of a cell without a copy; valid until the next change of the list.
+    std::string_view cellView(int row, int column) const;
 
 private:
     struct Impl;

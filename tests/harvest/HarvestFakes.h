@@ -94,11 +94,9 @@ private:
     TestWeb& m_web;
 };
 
-#ifdef SOWMERE_HARVEST_WIRE
 // The real page fetcher, with http_proxy pointed at a loopback server that answers from the
 // TestWeb by the absolute URL of each proxied request (an unknown URL: the connection closes
 // without an answer).
 std::unique_ptr<net::PageSource> makeWireSource(TestWeb& web);
-#endif
 
 }  // namespace sowmere::harvest::testing

@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
     try {
         const sowmere::devserver::DevSite site(SOWMERE_MAKER_HOST, makerDir);
         sowmere::testing::HttpTestServer server(static_cast<std::uint16_t>(port));
+        server.setRecording(false);  // a long demonstration must not keep every request
         server.setDefaultHandler([&site](const sowmere::testing::HttpRequest& request) {
             const auto reply = site.answer(request.pathWithQuery(), request.host);
             sowmere::testing::HttpResponse response;

@@ -343,7 +343,11 @@ EditBox::EditBox(Window& window, Geometry geometry, EditKind kind, std::string_v
     } else {
         auto* box = new QLineEdit(window.widget());
         if (kind == EditKind::SingleLineCentred) box->setAlignment(Qt::AlignCenter);
-        if (kind == EditKind::Password) box->setEchoMode(QLineEdit::Password);
+        if (kind == EditKind::Password) {
+            box->setEchoMode(QLineEdit::Password);
+            // The mask is "*" whatever the style would draw.
+            box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+        }
         box->setText(toQt(gbkText));
         m_impl->line = box;
         m_impl->widget = box;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,13 +11,14 @@
 #include "MakerFixture.h"
 #include "support/Fakes.h"
 #include "support/Gbk.h"
+#include "text/CodePage.h"
 
 namespace sowmere::app {
 namespace {
 
 using testing::gbk;
 
-const std::string kCurrent = "Sowmere0512";
+const std::string kCurrent(kVersionTag);  // "Sowmere0512"
 
 class UpdateCheck : public testing::MakerFixture {
 protected:
@@ -151,6 +154,21 @@ TEST_F(UpdateCheck, OnlyWebAddressesFromTheUpdateFileAreOpened) {
         EXPECT_FALSE(check());
         EXPECT_EQ(dialogs.addresses.size(), c.opened ? 1u : 0u);
     }
+}
+
+std::string publishedFile(const std::string& path) {
+    std::ifstream in(std::string(SOWMERE_SERVER_DIR) + "/fb s,e,v,sen/" + path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(UpdateCheck, PublishedFilesNameThisBuildAndOneAnnouncementLine) {
+    serveUpdate({publishedFile("qelvo/gx.txt")});
+    EXPECT_TRUE(check()) << "server/ must name the build's version";
+    const std::string announcement = publishedFile("gegz.txt");
+    EXPECT_FALSE(announcement.empty());
+    EXPECT_EQ(announcement.find_first_of("\r\n"), std::string::npos);
+    EXPECT_EQ(text::localToUtf8(announcement).find("\xEF\xBF\xBD"), std::string::npos)
+        << "GBK throughout";
 }
 
 class Announcement : public testing::MakerFixture {

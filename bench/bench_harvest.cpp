@@ -4,26 +4,25 @@
 // fetches.
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "DevSite.h"
+#include "Serve.h"
 #include "harvest/Engines.h"
 #include "harvest/HarvestHost.h"
 #include "harvest/RunState.h"
-#include "net/PageSource.h"
-#include "text/CodePage.h"
-
-#include <time.h>
-
-#include <cstdlib>
-
 #include "net/PageFetcher.h"
+#include "net/PageSource.h"
 #include "support/HttpTestServer.h"
+#include "text/CodePage.h"
 
 using namespace sowmere;
 using Clock = std::chrono::steady_clock;
@@ -191,14 +190,7 @@ private:
 void BM_HarvestEndToEnd(benchmark::State& bench) {
     const devserver::DevSite site("maker.invalid", "");
     sowmere::testing::HttpTestServer server;
-    server.setDefaultHandler([&site](const sowmere::testing::HttpRequest& request) {
-        const auto reply = site.answer(request.pathWithQuery(), request.host);
-        sowmere::testing::HttpResponse response;
-        response.status = reply.status;
-        response.headers = {{"Content-Type", reply.contentType}};
-        response.body = reply.body;
-        return response;
-    });
+    sowmere::devserver::serveDevSite(server, site);
     setenv("http_proxy", server.origin().c_str(), 1);
     unsetenv("no_proxy");
     unsetenv("NO_PROXY");

@@ -5,26 +5,14 @@
 
 #include <string>
 
+#include "ResultPage.h"
 #include "net/PageFetcher.h"
 #include "support/HttpTestServer.h"
 
 using namespace sowmere;
+using sowmere::bench::makeUtf8Page;
 
 namespace {
-
-std::string makeUtf8Page(std::size_t bytes) {
-    std::string page = "<html><head><title>\xE7\x99\xBE\xE5\xBA\xA6</title></head><body>";
-    int i = 0;
-    while (page.size() < bytes) {
-        page += "<div class=\"result\" id=\"" + std::to_string(i++) +
-                "\"><h3><a href=\"http://www.example.com/link?url=abcdef0123456789\">"
-                "\xE4\xB8\xAD\xE6\x96\x87\xE5\x85\xB3\xE9\x94\xAE\xE8\xAF\x8D</a></h3>"
-                "<div class=\"c-abstract\">\xE8\xBF\x99\xE6\x98\xAF\xE4\xB8\x80\xE6\xAE\xB5"
-                "\xE6\x91\x98\xE8\xA6\x81 some english words too</div></div>\n";
-    }
-    page.resize(bytes);  // may cut a character in two at the end; the converter gives "?"
-    return page;
-}
 
 // `convert`: fetchPage (bytes, text, GBK); otherwise fetchBytes alone, to show the network share.
 void fetchRun(benchmark::State& state, bool convert) {

@@ -5,12 +5,16 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFont>
 #include <QFrame>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -207,6 +211,29 @@ private:
     int m_rows = 0;
 };
 
+// The program's icon, drawn once: every top-level window carries it. Kept to the end of the
+// process, so that it never outlives the toolkit's application in a static destructor.
+const QIcon& programIcon() {
+    static const QIcon* const icon = [] {
+        QPixmap pixmap(32, 32);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(QColor(0x1F, 0x5F, 0xA8));
+        painter.setPen(Qt::NoPen);
+        painter.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+        QFont font = painter.font();
+        font.setBold(true);
+        font.setPixelSize(22);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, QStringLiteral("S"));
+        painter.end();
+        return new QIcon(pixmap);
+    }();
+    return *icon;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -238,6 +265,7 @@ Window::Window(std::string_view gbkTitle, int outerWidth, int outerHeight,
     w.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                      Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                      Qt::WindowCloseButtonHint);
+    w.setWindowIcon(programIcon());
     w.setFixedSize(outerWidth - kFrameWidth, outerHeight - kFrameHeight);
     w.setWindowTitle(toQt(gbkTitle));
     if (!objectName.empty()) w.setObjectName(nameToQt(objectName));

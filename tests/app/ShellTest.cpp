@@ -27,7 +27,6 @@ using testing::gbk;
 class Start : public testing::MakerFixture {
 protected:
     Start() {
-        testing::ensureApplication();
         pump.onEveryCall = [](const testing::FakeEventPump::Call&) {
             QCoreApplication::processEvents();
         };
@@ -43,6 +42,8 @@ protected:
         return window.widget()->findChild<T*>(QString::fromUtf8(name));
     }
 
+    // The toolkit application must exist before the shell member builds its windows.
+    const bool m_applicationReady = (testing::ensureApplication(), true);
     const std::string kAnnouncement = gbk(u8"欢迎使用，今日公告");
     testing::TempDir dir;
     testing::FakeDialogs dialogs;

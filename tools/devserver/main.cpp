@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "DevSite.h"
+#include "Serve.h"
 #include "support/HttpTestServer.h"
 
 int main(int argc, char** argv) {
@@ -35,14 +36,7 @@ int main(int argc, char** argv) {
         const sowmere::devserver::DevSite site(SOWMERE_MAKER_HOST, makerDir);
         sowmere::testing::HttpTestServer server(static_cast<std::uint16_t>(port));
         server.setRecording(false);  // a long demonstration must not keep every request
-        server.setDefaultHandler([&site](const sowmere::testing::HttpRequest& request) {
-            const auto reply = site.answer(request.pathWithQuery(), request.host);
-            sowmere::testing::HttpResponse response;
-            response.status = reply.status;
-            response.headers = {{"Content-Type", reply.contentType}};
-            response.body = reply.body;
-            return response;
-        });
+        sowmere::devserver::serveDevSite(server, site);
         std::printf("http_proxy=%s\n", server.origin().c_str());
         std::fflush(stdout);
         while (true) pause();  // the server's threads answer until the process is killed

@@ -4,14 +4,15 @@
 
 namespace sowmere::testing {
 
+// Kept to the end of the process: tearing the toolkit down among the other static objects at
+// exit is not safe. A pointer at namespace scope stays visible to the leak checker.
+ui::Application* g_application = nullptr;
+
 void ensureApplication() {
     static int argc = 1;
     static char name[] = "sowmere_tests";
     static char* argv[] = {name, nullptr};
-    // Kept to the end of the process: tearing the toolkit down among the other static objects at
-    // exit is not safe.
-    static ui::Application* const application = new ui::Application(argc, argv);
-    (void)application;
+    if (!g_application) g_application = new ui::Application(argc, argv);
 }
 
 bool FakeDialogs::message(std::string_view gbkText, ui::Buttons buttons) {

@@ -26,6 +26,15 @@ void BM_FindCaseSensitive_MarkerAtEnd(benchmark::State& state) {
 }
 BENCHMARK(BM_FindCaseSensitive_MarkerAtEnd);
 
+// The withheld-results notice is absent from most suggestion pages: a scan of the whole page.
+void BM_FindCaseSensitive_AbsentNotice(benchmark::State& state) {
+    const std::string& page = gbkPage();
+    const std::string notice = text::utf8ToLocal("根据相关法律法规和政策，部分搜索结果未予显示。");
+    for (auto _ : state) benchmark::DoNotOptimize(text::findText(page, notice));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_FindCaseSensitive_AbsentNotice);
+
 void BM_FindCaseInsensitive_MarkerAtEnd(benchmark::State& state) {
     const std::string page = gbkPage() + "</TABLE>";
     for (auto _ : state) benchmark::DoNotOptimize(text::findText(page, "</table>", 1, true));

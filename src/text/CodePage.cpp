@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace sowmere::text {
@@ -239,6 +240,12 @@ std::string localToUtf8(std::string_view gbk) {
 Text bytesToText(std::string_view bytes) {
     const std::size_t zero = bytes.find('\0');
     return Text(zero == std::string_view::npos ? bytes : bytes.substr(0, zero));
+}
+
+Text bytesToText(Bytes&& bytes) {
+    const std::size_t zero = bytes.find('\0');
+    if (zero != Bytes::npos) bytes.resize(zero);
+    return std::move(bytes);
 }
 
 }  // namespace sowmere::text

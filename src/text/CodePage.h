@@ -26,5 +26,7 @@ std::string localToUtf8(std::string_view gbk);
 
 // The bytes before the first zero byte.
 Text bytesToText(std::string_view bytes);
+// The same, cutting a body the caller gives up in place instead of copying it.
+Text bytesToText(Bytes&& bytes);
 
 }  // namespace sowmere::text

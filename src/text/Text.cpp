@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +11,8 @@
 
 namespace sowmere::text {
 namespace {
+
+static_assert(std::endian::native == std::endian::little, "word masks read bytes 0, 2, 4, 6");
 
 constexpr bool isLead(unsigned char byte) { return byte >= 0x80; }
 
@@ -26,13 +29,21 @@ constexpr auto kFold = makeFoldTable();
 // first character start at or after `target`.
 inline std::size_t advanceBoundary(const unsigned char* bytes, std::size_t boundary,
                                    std::size_t target) {
-    while (boundary + 8 <= target) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes + boundary, 8);
-        if (word & 0x8080808080808080ull) break;
-        boundary += 8;  // eight single-byte characters
+    // Eight bytes at a time while they are eight one-byte characters, or while every second byte
+    // from the boundary is a lead byte (four two-byte characters, the Chinese text between
+    // markup); byte by byte otherwise.
+    while (boundary < target) {
+        if (boundary + 8 <= target) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes + boundary, 8);
+            if ((word & 0x8080808080808080ull) == 0 ||
+                (word & 0x0080008000800080ull) == 0x0080008000800080ull) {
+                boundary += 8;
+                continue;
+            }
+        }
+        boundary += isLead(bytes[boundary]) ? 2 : 1;
     }
-    while (boundary < target) boundary += isLead(bytes[boundary]) ? 2 : 1;
     return boundary;
 }
 

@@ -63,7 +63,8 @@ TEST(CodePage, WideRoundTripsThroughBothCodePages) {
 TEST(BytesToText, CutsAtTheFirstZeroByte) {
     EXPECT_EQ(bytesToText(std::string("ab\0cd", 5)), "ab");
     EXPECT_EQ(bytesToText(std::string("\0", 1)), "");
-    EXPECT_EQ(bytesToText("abc"), "abc");
+    EXPECT_EQ(bytesToText(std::string_view("abc")), "abc");
+    EXPECT_EQ(bytesToText(std::string_view("ab\0cd", 5)), "ab");
 }
 
 TEST(UrlEncoder, Table_EncodesEveryUtf8Byte) {

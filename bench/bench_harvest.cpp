@@ -164,12 +164,7 @@ public:
     text::Text fetchPage(std::string_view url) override {
         // The page fetcher converts inside fetchPage; fetch raw and convert here so that the
         // conversion counts as the program's work.
-        const auto start = Clock::now();
-        const auto cpuStart = threadCpuTime();
-        text::Text body = m_inner.fetchText(url);
-        fetchCpuTime += threadCpuTime() - cpuStart;
-        note(Clock::now() - start);
-        return text::utf8ToLocal(body);
+        return text::utf8ToLocal(fetchText(url));
     }
     Clock::duration fetchTime{};
     Clock::duration fetchCpuTime{};

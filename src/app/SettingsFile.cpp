@@ -1,15 +1,12 @@
 #include "app/SettingsFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <utility>
 #include <vector>
+
+#include "mining/FileReplacement.h"
 
 namespace sowmere::app {
 
@@ -121,34 +118,11 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string directoryOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-}
-
-// Writes the bytes to a new owner-only file beside the target and renames it over the target,
-// so the target is always either the old file or the whole new one.
+// Replaces the whole file in one step; it holds a password, so it is its owner's alone.
 bool replaceFile(const std::string& path, std::string_view bytes) {
-    std::string temp = directoryOf(path);
-    if (temp.back() != '/') temp += '/';
-    temp += ".Config.ini.XXXXXX";
-    int fd = mkstemp(temp.data());  // creates the file with mode 0600
-    if (fd < 0) return false;
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            ok = errno == EINTR;
-            continue;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    mining::FileReplacement file(path, mining::FileReplacement::Access::OwnerOnly);
+    file.write(bytes);
+    return file.commit() == 0;
 }
 
 // Cuts a value to at most `limit` bytes without splitting a two-byte character.
